@@ -1,0 +1,28 @@
+// The application launcher's entry.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "runtime/errors.h"
+#include "runtime/runtime.h"
+#include "process/windows_ops.h"
+#include "windows/command_line_win.h"
+
+using namespace launcher;
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
+  g_runtime.kind = LauncherKind::Application;
+  InitCommonControls();
+  const char* commandTail = tail ? tail : "";
+  if (*commandTail && std::strcmp(commandTail, "__mqv_reboot") == 0) {
+    rebootMachine();
+    return 0;
+  }
+  if (std::strncmp(commandTail, "__mqv_lang_restart", 18) == 0) g_runtime.languageRestart = true;
+  if (std::strncmp(commandTail, "-q_mqv_internal", 15) == 0) useConsoleErrors();
+
+  ArgumentVector arguments = splitProcessCommandLine();
+  initRuntime(instance, arguments);
+  return 0;
+}
