@@ -14,4 +14,10 @@ struct JvmLibraryState {
 
 extern JvmLibraryState g_jvmLibrary;
 
+// Loads the runtime named by location (a java executable when isJavaExe,
+// otherwise a Java home directory) or, without a location, the one the search
+// finds. On failure shows one message when showErrors is set; never ends the
+// process itself.
+bool LoadDLL(bool showErrors, const char* location, bool isJavaExe);
+
 }  // namespace launcher
