@@ -35,16 +35,6 @@ std::string readPath() {
   return std::string(value, length);
 }
 
-void setPath(const std::string& value) {
-  if (SetEnvironmentVariableA("PATH", value.c_str())) {
-    logMessage("Setting PATH %s", value.c_str());
-  } else {
-    const DWORD lastError = GetLastError();
-    logMessage("Setting PATH %s failed with error %d", value.c_str(), static_cast<int>(lastError));
-  }
-  _putenv(("PATH=" + value).c_str());
-}
-
 HMODULE loadJvmLibraryFrom(const std::string& binDirectory, const std::string& type) {
   const std::string path = binDirectory + "\\" + type + "\\jvm.dll";
   const bool exists = pathExists(path);
@@ -62,7 +52,7 @@ HMODULE loadJvmLibrary(const std::string& javaExe) {
   std::string binDirectory = withoutExecutableName(javaExe);
   if (!binDirectory.empty() && binDirectory.back() == '\\') binDirectory.pop_back();
   const std::string oldPath = readPath();
-  setPath(oldPath + ";" + binDirectory);
+  setPathVariable(oldPath + ";" + binDirectory, "Setting PATH");
 
   HMODULE handle = nullptr;
   const std::string preferred = getSetting(setting::PreferredVmType, 200);
@@ -71,7 +61,7 @@ HMODULE loadJvmLibrary(const std::string& javaExe) {
     if (handle) break;
     handle = loadJvmLibraryFrom(binDirectory, type);
   }
-  if (!handle) setPath(oldPath);
+  if (!handle) setPathVariable(oldPath, "Setting PATH");
   return handle;
 }
 
