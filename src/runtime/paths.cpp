@@ -88,14 +88,6 @@ std::string environmentValue(const char* name) {
   return std::string(value, length);
 }
 
-std::string environmentValueOfAnyLength(const char* name) {
-  const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
-  if (size == 0) return {};
-  std::string value(size, '\0');
-  const DWORD length = GetEnvironmentVariableA(name, value.data(), size);
-  value.resize(length < size ? length : 0);
-  return value;
-}
 
 }  // namespace
 
@@ -274,9 +266,18 @@ void addNativeLibraryPath() {
   if (!value.empty() && value.back() != ';') value += ';';
   // The old PATH fills what room is left; a value that does not fit whole
   // is cut, so the native directories always come first.
-  value += environmentValueOfAnyLength("PATH");
+  value += readEnvironment("PATH");
   value = cutToBuffer(value, kListBuffer);
   setPathVariable(value, "Setting PATH (native libs)");
+}
+
+std::string readEnvironment(const char* name) {
+  const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return {};
+  std::string value(size, '\0');
+  const DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+  value.resize(length < size ? length : 0);
+  return value;
 }
 
 void setPathVariable(const std::string& value, const char* what) {
