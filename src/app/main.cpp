@@ -1,7 +1,6 @@
 // The application launcher's entry: reads its block, applies the start-up
 // options, finds and loads a JVM and runs the application in this process.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -62,15 +61,8 @@ void applyConsoleOptions(const ArgumentVector& arguments) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
-  g_runtime.kind = LauncherKind::Application;
-  InitCommonControls();
-  const char* commandTail = tail ? tail : "";
-  if (*commandTail && std::strcmp(commandTail, "__mqv_reboot") == 0) {
-    rebootMachine();
-    return 0;
-  }
-  if (std::strncmp(commandTail, "__mqv_lang_restart", 18) == 0) g_runtime.languageRestart = true;
-  if (std::strncmp(commandTail, "-q_mqv_internal", 15) == 0) useConsoleErrors();
+  if (!beginEntry(LauncherKind::Application, tail)) return 0;
+  if (tail && std::strncmp(tail, "-q_mqv_internal", 15) == 0) useConsoleErrors();
 
   ArgumentVector arguments = splitProcessCommandLine();
   initRuntime(instance, arguments);

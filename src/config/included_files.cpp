@@ -7,6 +7,7 @@
 #include "config/settings.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "runtime/path_rules.h"
 #include "runtime/paths.h"
 
 namespace launcher {
@@ -89,16 +90,9 @@ int extractIncludedFiles(bool createDirectory) {
   const std::string& directory = g_paths.launcherTempDirectory;
   const std::string names = getSetting(setting::IncludedFileNames);
   int done = 0;
-  std::size_t start = 0;
-  while (done < count && start < names.size()) {
-    std::size_t end = names.find(';', start);
-    if (end == std::string::npos) end = names.size();
-    if (end == start) {
-      ++start;
-      continue;
-    }
-    const std::string name = names.substr(start, end - start);
-    start = end + 1;
+  for (std::string_view piece : splitList(names, ';')) {
+    if (done >= count) break;
+    const std::string name(piece);
     const std::string target = directory + "\\" + name;
     const std::size_t backslash = name.find('\\');
     if (backslash != std::string::npos) {

@@ -18,8 +18,6 @@ JvmLibraryState g_jvmLibrary;
 
 namespace {
 
-constexpr std::size_t kPathValueBuffer = 16384;
-
 // The java executable's path without its file name, which counts as
 // "javaw.exe" when the path ends in it and as "java.exe" otherwise.
 std::string withoutExecutableName(const std::string& javaExe) {
@@ -28,22 +26,6 @@ std::string withoutExecutableName(const std::string& javaExe) {
   return javaExe.substr(0, javaExe.size() >= nameLength ? javaExe.size() - nameLength : 0);
 }
 
-std::string readPath() {
-  char value[kPathValueBuffer];
-  const DWORD length = GetEnvironmentVariableA("PATH", value, sizeof value);
-  if (length == 0 || length >= sizeof value) return {};
-  return std::string(value, length);
-}
-
-void setPath(const std::string& value) {
-  if (SetEnvironmentVariableA("PATH", value.c_str())) {
-    logMessage("Setting PATH %s", value.c_str());
-  } else {
-    const DWORD lastError = GetLastError();
-    logMessage("Setting PATH %s failed with error %d", value.c_str(), static_cast<int>(lastError));
-  }
-  _putenv(("PATH=" + value).c_str());
-}
 
 HMODULE loadJvmLibraryFrom(const std::string& binDirectory, const std::string& type) {
   const std::string path = binDirectory + "\\" + type + "\\jvm.dll";
@@ -61,8 +43,10 @@ HMODULE loadJvmLibraryFrom(const std::string& binDirectory, const std::string& t
 HMODULE loadJvmLibrary(const std::string& javaExe) {
   std::string binDirectory = withoutExecutableName(javaExe);
   if (!binDirectory.empty() && binDirectory.back() == '\\') binDirectory.pop_back();
-  const std::string oldPath = readPath();
-  setPath(oldPath + ";" + binDirectory);
+  // The whole PATH is kept, however long: cutting it here would lose the
+  // user's directories for the JVM and every child process.
+  const std::string oldPath = readEnvironment("PATH");
+  setPathVariable(oldPath + ";" + binDirectory, "Setting PATH");
 
   HMODULE handle = nullptr;
   const std::string preferred = getSetting(setting::PreferredVmType, 200);
@@ -71,7 +55,7 @@ HMODULE loadJvmLibrary(const std::string& javaExe) {
     if (handle) break;
     handle = loadJvmLibraryFrom(binDirectory, type);
   }
-  if (!handle) setPath(oldPath);
+  if (!handle) setPathVariable(oldPath, "Setting PATH");
   return handle;
 }
 

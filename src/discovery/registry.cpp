@@ -27,6 +27,21 @@ std::string textOf(const char* buffer, DWORD size) {
   return std::string(buffer, length);
 }
 
+// The names of the key's subkeys in enumeration order.
+std::vector<std::string> subkeyNames(HKEY key) {
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    char name[8192];
+    DWORD nameSize = sizeof name;
+    const LONG status = RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) names.emplace_back(name, nameSize);
+    // A name too long for the buffer is passed over; any other failure ends
+    // the enumeration.
+    else if (status != ERROR_MORE_DATA) break;
+  }
+  return names;
+}
+
 bool readText(HKEY hive, const std::string& key, const std::string& name, std::size_t bufferSize, std::string& text) {
   std::vector<char> buffer(bufferSize, '\0');
   DWORD size = static_cast<DWORD>(bufferSize - 1);
@@ -98,13 +113,7 @@ bool findLocatedJvm(HKEY hive, std::string& javaExe, std::string& version, const
   RegistryKey key;
   if (RegOpenKeyExA(hive, kLocatedKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return false;
   bool taken = false;
-  for (DWORD index = 0;; ++index) {
-    char name[8192];
-    DWORD nameSize = sizeof name;
-    const LONG status = RegEnumKeyExA(key.get(), index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) continue;
-    std::string candidate(name, nameSize);
+  for (std::string candidate : subkeyNames(key.get())) {
     std::replace(candidate.begin(), candidate.end(), '/', '\\');
     std::string candidateVersion;
     if (checkJavaExe(candidate, candidateVersion, minimum, maximum, true) && candidateVersion > version) {
@@ -140,15 +149,8 @@ bool findJavaSoftSubkey(std::string& javaExe, std::string& version, const std::s
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, productKey.c_str(), 0, KEY_READ, product.receive()) != ERROR_SUCCESS)
     return false;
   std::vector<std::string> names;
-  for (DWORD index = 0;; ++index) {
-    char name[8192];
-    DWORD nameSize = sizeof name;
-    const LONG status = RegEnumKeyExA(product.get(), index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) continue;
-    std::string version(name, nameSize);
-    if (versionPrefixInRange(version, minimum, maximum)) names.push_back(std::move(version));
-  }
+  for (std::string& name : subkeyNames(product.get()))
+    if (versionPrefixInRange(name, minimum, maximum)) names.push_back(std::move(name));
   std::sort(names.begin(), names.end());
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
     std::string home;

@@ -12,6 +12,7 @@
 #include "discovery/version_rules.h"
 #include "runtime/handles.h"
 #include "runtime/log.h"
+#include "runtime/path_rules.h"
 #include "runtime/paths.h"
 #include "windows/variables.h"
 
@@ -31,15 +32,9 @@ bool findPreviousInstallation(HKEY hive, std::string& javaExe, const std::string
   value[size] = '\0';
   const std::string directories = value;
   logMessage("found installations: %s", directories.c_str());
-  std::size_t start = 0;
-  while (start <= directories.size()) {
-    std::size_t end = directories.find(';', start);
-    if (end == std::string::npos) end = directories.size();
-    if (end > start) {
-      const std::string home = directories.substr(start, end - start) + "\\jre";
-      if (javaExeForHome(javaExe, home) && checkCandidate(javaExe, minimum, maximum, false, true)) return true;
-    }
-    start = end + 1;
+  for (std::string_view directory : splitList(directories, ';')) {
+    const std::string home = std::string(directory) + "\\jre";
+    if (javaExeForHome(javaExe, home) && checkCandidate(javaExe, minimum, maximum, false, true)) return true;
   }
   return false;
 }

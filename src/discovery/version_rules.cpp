@@ -1,5 +1,7 @@
 #include "discovery/version_rules.h"
 
+#include "runtime/path_rules.h"
+
 namespace launcher {
 
 int compareOver(std::string_view a, std::string_view b, std::size_t n) {
@@ -47,13 +49,7 @@ std::optional<std::string> versionFromFirstLine(std::string_view line) {
 
 std::vector<SearchEntry> parseSearchSequence(std::string_view sequence) {
   std::vector<SearchEntry> entries;
-  std::size_t start = 0;
-  while (start <= sequence.size()) {
-    std::size_t end = sequence.find(';', start);
-    if (end == std::string_view::npos) end = sequence.size();
-    if (end > start) entries.push_back({sequence[start], std::string(sequence.substr(start + 1, end - start - 1))});
-    start = end + 1;
-  }
+  for (std::string_view entry : splitList(sequence, ';')) entries.push_back({entry[0], std::string(entry.substr(1))});
   return entries;
 }
 

@@ -41,6 +41,18 @@ std::string directoryOf(std::string_view path) {
   return std::string(path.substr(0, slash + 1));
 }
 
+std::vector<std::string_view> splitList(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(separator, start);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > start) pieces.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return pieces;
+}
+
 std::string cutToBuffer(std::string_view text, std::size_t limit) {
   if (limit == 0) return {};
   return std::string(text.substr(0, limit - 1));

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace launcher {
 
@@ -46,6 +47,9 @@ std::string resolveTextAgainst(std::string_view directory, std::string_view path
 
 // path cut after its last backslash; empty when it has none.
 std::string directoryOf(std::string_view path);
+
+// The pieces of a separated list, empty ones dropped.
+std::vector<std::string_view> splitList(std::string_view text, char separator);
 
 // Copies of at most limit - 1 characters, as fixed buffers hold them.
 std::string cutToBuffer(std::string_view text, std::size_t limit);

@@ -88,14 +88,6 @@ std::string environmentValue(const char* name) {
   return std::string(value, length);
 }
 
-std::string environmentValueOfAnyLength(const char* name) {
-  const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
-  if (size == 0) return {};
-  std::string value(size, '\0');
-  const DWORD length = GetEnvironmentVariableA(name, value.data(), size);
-  value.resize(length < size ? length : 0);
-  return value;
-}
 
 }  // namespace
 
@@ -236,15 +228,9 @@ std::string getProcessCommFileName(unsigned long processId) {
 std::string resolvePathList(const std::string& list) {
   const std::string copy = cutToBuffer(list, kPathBuffer);
   std::string result;
-  std::size_t start = 0;
-  while (start <= copy.size()) {
-    std::size_t end = copy.find(';', start);
-    if (end == std::string::npos) end = copy.size();
-    if (end > start) {
-      if (!result.empty()) result += ';';
-      result += resolveAgainst(copy.substr(start, end - start));
-    }
-    start = end + 1;
+  for (std::string_view entry : splitList(copy, ';')) {
+    if (!result.empty()) result += ';';
+    result += resolveAgainst(std::string(entry));
   }
   return result;
 }
@@ -280,13 +266,26 @@ void addNativeLibraryPath() {
   if (!value.empty() && value.back() != ';') value += ';';
   // The old PATH fills what room is left; a value that does not fit whole
   // is cut, so the native directories always come first.
-  value += environmentValueOfAnyLength("PATH");
+  value += readEnvironment("PATH");
   value = cutToBuffer(value, kListBuffer);
+  setPathVariable(value, "Setting PATH (native libs)");
+}
+
+std::string readEnvironment(const char* name) {
+  const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return {};
+  std::string value(size, '\0');
+  const DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+  value.resize(length < size ? length : 0);
+  return value;
+}
+
+void setPathVariable(const std::string& value, const char* what) {
   if (SetEnvironmentVariableA("PATH", value.c_str())) {
-    logMessage("Setting PATH (native libs) %s", value.c_str());
+    logMessage("%s %s", what, value.c_str());
   } else {
     const DWORD lastError = GetLastError();
-    logMessage("Setting PATH (native libs) %s failed with error %d", value.c_str(), static_cast<int>(lastError));
+    logMessage("%s %s failed with error %d", what, value.c_str(), static_cast<int>(lastError));
   }
   _putenv(("PATH=" + value).c_str());
 }

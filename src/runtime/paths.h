@@ -48,6 +48,11 @@ std::string resolvePathList(const std::string& list);
 // Names matching directory\*.extension in the file system's order.
 std::vector<std::string> listDirectory(const std::string& directory, const std::string& extension);
 void createLauncherTempDirectory();
+// An environment variable's value whatever its length; empty when unset.
+std::string readEnvironment(const char* name);
+// Sets PATH for the process and for the C library's copy of the environment,
+// logging "<what> <value>" or the failure with its error code.
+void setPathVariable(const std::string& value, const char* what);
 void addNativeLibraryPath();
 
 }  // namespace launcher

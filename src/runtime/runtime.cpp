@@ -1,8 +1,10 @@
 #include "runtime/runtime.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "config/block_reader.h"
+#include "process/windows_ops.h"
 #include "runtime/handles.h"
 #include "runtime/log.h"
 #include "runtime/log_state.h"
@@ -62,6 +64,18 @@ void offerLogInExplorer() {
 }
 
 }  // namespace
+
+bool beginEntry(LauncherKind kind, const char* commandTail) {
+  g_runtime.kind = kind;
+  InitCommonControls();
+  const std::string_view tail = commandTail ? commandTail : "";
+  if (tail == "__mqv_reboot") {
+    rebootMachine();
+    return false;
+  }
+  if (tail.substr(0, 18) == "__mqv_lang_restart") g_runtime.languageRestart = true;
+  return true;
+}
 
 void initRuntime(void* module, ArgumentVector& arguments) {
   if (arguments.size() >= 2 && isLogFileRequest(arguments[1])) {

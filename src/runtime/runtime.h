@@ -25,6 +25,12 @@ struct RuntimeState {
 
 extern RuntimeState g_runtime;
 
+// The first steps of both entry points, before the command line is split:
+// the launcher kind, the common controls, a restart request (a tail of
+// exactly "__mqv_reboot") and the language restart flag. False when the tail
+// asked for a restart: it has been requested and the entry returns 0.
+bool beginEntry(LauncherKind kind, const char* commandTail);
+
 // Handles the log-file request option (removing it from arguments), reads the
 // appended data block, fixes the product letter and word, sets the working
 // directory and offers to show the log file.

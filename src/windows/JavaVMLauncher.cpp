@@ -51,18 +51,8 @@ std::vector<std::string> buildSystemProperties() {
   options.push_back(property("velkor.unextractedPosition",
                              std::to_string(g_runtime.languageRestart ? -1 : static_cast<long long>(g_payload.unextracted))));
 
-  std::string path;
-  char value[kLibraryPathLimit + 1];
-  const DWORD length = GetEnvironmentVariableA("PATH", value, sizeof value);
-  if (length > 0 && length < sizeof value) {
-    path.assign(value, length);
-  } else if (length >= sizeof value) {
-    // Longer than the option can hold: the first directories are kept.
-    std::string whole(length, '\0');
-    const DWORD read = GetEnvironmentVariableA("PATH", whole.data(), length);
-    whole.resize(read < length ? read : 0);
-    path = whole.substr(0, kLibraryPathLimit);
-  }
+  // At most its first 8171 characters fit the option.
+  const std::string path = readEnvironment("PATH").substr(0, kLibraryPathLimit);
   options.push_back(cutToBuffer("-Djava.library.path=" + path, kOptionBuffer));
 
   SetLastError(ERROR_SUCCESS);

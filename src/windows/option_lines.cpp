@@ -1,5 +1,7 @@
 #include "windows/option_lines.h"
 
+#include "runtime/path_rules.h"
+
 namespace launcher {
 
 std::optional<std::string> cleanOptionLine(std::string_view raw) {
@@ -42,19 +44,12 @@ std::vector<std::string> joinIncludeArguments(const std::vector<std::string>& ar
 
 std::vector<ClassPathEntry> parseClassPathEntries(std::string_view setting) {
   std::vector<ClassPathEntry> entries;
-  std::size_t start = 0;
-  while (start <= setting.size()) {
-    std::size_t end = setting.find(';', start);
-    if (end == std::string_view::npos) end = setting.size();
-    const std::string_view entry = setting.substr(start, end - start);
-    if (!entry.empty()) {
-      ClassPathEntry parsed;
-      parsed.letter = entry[0];
-      parsed.mandatory = entry.size() > 1 && entry[1] == '1';
-      parsed.text = std::string(entry.size() > 2 ? entry.substr(2) : std::string_view());
-      entries.push_back(std::move(parsed));
-    }
-    start = end + 1;
+  for (std::string_view entry : splitList(setting, ';')) {
+    ClassPathEntry parsed;
+    parsed.letter = entry[0];
+    parsed.mandatory = entry.size() > 1 && entry[1] == '1';
+    parsed.text = std::string(entry.size() > 2 ? entry.substr(2) : std::string_view());
+    entries.push_back(std::move(parsed));
   }
   return entries;
 }

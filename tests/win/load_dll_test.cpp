@@ -43,12 +43,7 @@ class LoadDll : public ::testing::Test {
     return loaded;
   }
   std::string runtime(const std::string& name, const std::string& relative) {
-    const std::string home = copyRuntime(dir, name, relative);
-    scriptJava(home + "\\bin", "version_line=java version \"1.6.0_20\"\n");
-    std::string exe = home + "\\bin\\java.exe";
-    lowerCasePath(exe);
-    registry.remove(HKEY_CURRENT_USER, "SOFTWARE\\orbenta\\velkor\\jvms\\" + pathKey(exe));
-    return home;
+    return prepareRuntime(dir, registry, name, relative, "1.6.0_20");
   }
   static std::string lower(std::string path) {
     lowerCasePath(path);

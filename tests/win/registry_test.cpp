@@ -28,18 +28,9 @@ class RegistryJvms : public ::testing::Test {
   }
   // A stand-in runtime answering version, registered nowhere yet.
   std::string runtime(const std::string& relative, const std::string& version) {
-    const std::string home = copyRuntime(dir, "jre", relative);
-    scriptJava(home + "\\bin", "version_line=java version \"" + version + "\"\n");
-    std::string exe = home + "\\bin\\java.exe";
-    lowerCasePath(exe);
-    registry.remove(HKEY_CURRENT_USER, "SOFTWARE\\orbenta\\velkor\\jvms\\" + pathKey(exe));
-    return home;
+    return prepareRuntime(dir, registry, "jre", relative, version);
   }
-  std::string exeOf(const std::string& home) {
-    std::string exe = home + "\\bin\\java.exe";
-    lowerCasePath(exe);
-    return exe;
-  }
+  static std::string exeOf(const std::string& home) { return resolvedJavaExe(home); }
   void registerVersion(const char* product, const std::string& version, const std::string& home) {
     registry.setString(HKEY_LOCAL_MACHINE, std::string(product) + "\\" + version, "JavaHome", home);
   }

@@ -25,14 +25,8 @@ class Search : public ::testing::Test {
     for (const char* variable : {"VELKOR_JAVA_HOME", "MORVANE_JAVA_HOME", "JAVA_HOME", "JDK_HOME"})
       guard.setEnvironment(variable, std::nullopt);
   }
-  // A stand-in runtime at rel answering version.
   std::string runtime(const std::string& relative, const std::string& version) {
-    const std::string home = copyRuntime(dir, "jre", relative);
-    scriptJava(home + "\\bin", "version_line=java version \"" + version + "\"\n");
-    std::string exe = home + "\\bin\\java.exe";
-    lowerCasePath(exe);
-    registry.remove(HKEY_CURRENT_USER, "SOFTWARE\\orbenta\\velkor\\jvms\\" + pathKey(exe));
-    return home;
+    return prepareRuntime(dir, registry, "jre", relative, version);
   }
   int search() {
     javaExe.clear();

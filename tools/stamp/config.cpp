@@ -22,33 +22,6 @@ std::string pathToUtf8(const std::filesystem::path& path) {
 
 namespace {
 
-// A value as it appears inside an error line: quoted, with control characters
-// escaped so that the line stays one line.
-std::string quotedValue(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      static const char digits[] = "0123456789ABCDEF";
-      out += "\\x";
-      out += digits[byte >> 4];
-      out += digits[byte & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::optional<int32_t> parseId(std::string_view key) {
   std::string_view digits = key.substr(!key.empty() && key[0] == '-' ? 1 : 0);
   if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
@@ -110,7 +83,7 @@ class Loader {
 std::optional<std::string> Loader::inCodePage(const std::string& key, const std::string& utf8) {
   std::optional<std::string> converted = utf8ToCodePage(utf8, config_.codePage);
   if (!converted)
-    fail(key, quotedValue(utf8) + " cannot be written in code page " + std::to_string(config_.codePage));
+    fail(key, quoted(utf8, true) + " cannot be written in code page " + std::to_string(config_.codePage));
   return converted;
 }
 
@@ -323,7 +296,7 @@ bool Loader::readPayloads(const toml::table& root, const char* section, bool nar
       if (!path) return fail(prefix + ".source", "expected a string");
       std::optional<std::vector<uint8_t>> data;
       if (!path->empty()) data = readFileBytes(directory_ / pathFromUtf8(*path));
-      if (!data) return fail(prefix + ".source", "cannot read " + quotedValue(*path));
+      if (!data) return fail(prefix + ".source", "cannot read " + quoted(*path, true));
       payload.data = std::move(*data);
     }
     out.push_back(std::move(payload));

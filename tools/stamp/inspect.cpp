@@ -13,32 +13,8 @@ namespace {
 
 // Narrow texts are shown byte for byte: their code page is not recorded in
 // the block, so bytes above 0x7F are escaped rather than guessed at.
-std::string escaped(std::string_view text, bool keepNonAscii) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && !keepNonAscii)) {
-      char code[5];
-      std::snprintf(code, sizeof code, "\\x%02X", byte);
-      out += code;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string narrowShown(std::string_view text) { return escaped(text, false); }
-std::string unicodeShown(std::string_view utf8) { return escaped(utf8, true); }
+std::string narrowShown(std::string_view text) { return quoted(text, false); }
+std::string unicodeShown(std::string_view utf8) { return quoted(utf8, true); }
 
 std::string hex32(uint32_t value) {
   char text[16];

@@ -27,6 +27,11 @@ bool codePageSupported(uint32_t codePage);
 // representation there (best-fit substitutes are refused).
 std::optional<std::string> utf8ToCodePage(std::string_view utf8, uint32_t codePage);
 
+// The text in double quotes, one line whatever it holds: quotes, backslashes
+// and control characters escaped; bytes above 0x7F kept only when asked
+// (UTF-8), otherwise shown as \xNN (texts of an unknown code page).
+std::string quoted(std::string_view text, bool keepNonAscii);
+
 // The program's arguments as UTF-8 (on Windows taken from the wide command
 // line, elsewhere as given).
 std::vector<std::string> utf8Arguments(int argc, char** argv);

@@ -1,28 +1,13 @@
 #include "harness/relay_trace.h"
 
+#include "unicode.h"
+
 #include <iomanip>
 
 namespace e2e {
 
 namespace {
 
-void appendUtf8(std::string& out, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
 
 // Code page 1252 from 0x80 to 0x9F; the five unassigned bytes map to the
 // control characters of the same value, as Windows converts them.
@@ -53,37 +38,6 @@ long hexAt(std::string_view text, std::size_t at, std::size_t count) {
   return value;
 }
 
-// Collects UTF-16 units and emits code points, pairing surrogates.
-class Utf16Decoder {
- public:
-  explicit Utf16Decoder(std::string& out) : out_(out) {}
-  void unit(uint32_t u) {
-    if (high_) {
-      if (u >= 0xDC00 && u <= 0xDFFF) {
-        appendUtf8(out_, 0x10000 + ((high_ - 0xD800) << 10) + (u - 0xDC00));
-        high_ = 0;
-        return;
-      }
-      appendUtf8(out_, 0xFFFD);
-      high_ = 0;
-    }
-    if (u >= 0xD800 && u <= 0xDBFF) {
-      high_ = u;
-    } else if (u >= 0xDC00 && u <= 0xDFFF) {
-      appendUtf8(out_, 0xFFFD);
-    } else {
-      appendUtf8(out_, u);
-    }
-  }
-  void finish() {
-    if (high_) appendUtf8(out_, 0xFFFD);
-    high_ = 0;
-  }
-
- private:
-  std::string& out_;
-  uint32_t high_ = 0;
-};
 
 bool isWineDebugLine(std::string_view line) {
   // "0114:Call ...", "0114:Ret  ...", "0114:trace:relay:...", "0114:fixme:..."
@@ -144,12 +98,12 @@ std::optional<std::vector<Argument>> parseArguments(std::string_view text) {
 
 std::string decodeTraceString(std::string_view escaped, bool wide) {
   std::string out;
-  Utf16Decoder utf16(out);
+  std::u16string units;
   auto emit = [&](uint32_t value) {
     if (wide) {
-      utf16.unit(value);
+      units += static_cast<char16_t>(value);
     } else {
-      appendUtf8(out, fromCp1252(static_cast<uint8_t>(value)));
+      unicode::appendUtf8(out, fromCp1252(static_cast<uint8_t>(value)));
     }
   };
   for (std::size_t i = 0; i < escaped.size(); ++i) {
@@ -185,8 +139,7 @@ std::string decodeTraceString(std::string_view escaped, bool wide) {
     }
     emit('\\');
   }
-  utf16.finish();
-  return out;
+  return wide ? unicode::utf16ToUtf8(units) : out;
 }
 
 std::optional<MessageBoxCall> parseMessageBoxCall(std::string_view line) {

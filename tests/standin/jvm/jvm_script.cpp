@@ -71,6 +71,11 @@ bool applyEntry(const ScriptEntry& entry, JvmScript& script) {
     script.mainStdout = value == "1";
     return true;
   }
+  if (key == "startup_report") {
+    if (value != "0" && value != "1") return false;
+    script.startupReport = value == "1";
+    return true;
+  }
   if (key == "splash_actions") {
     std::vector<int> actions;
     for (const std::string& part : split(value, ',')) {

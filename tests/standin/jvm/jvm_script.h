@@ -22,6 +22,9 @@ struct JvmScript {
   int mainExitCode = 0;
   std::optional<unsigned> threadAfterMainMs;
   bool mainStdout = false;
+  // Report how long the process took to reach JNI_CreateJavaVM and its
+  // private memory then, and end the process (start-up benchmarks).
+  bool startupReport = false;
   std::vector<int> splashActions;           // empty: getAction answers 0
   std::vector<std::u16string> splashTexts;  // exhausted: getText answers null
 };

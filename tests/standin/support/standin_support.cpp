@@ -1,37 +1,12 @@
 #include "support/standin_support.h"
 
+#include "unicode.h"
+
 #include <charconv>
 #include <cstdint>
 
 namespace standin {
 namespace {
-
-void appendUtf8(std::string& out, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
-void appendEscapedUnit(std::string& out, char16_t unit) {
-  static const char kHex[] = "0123456789ABCDEF";
-  out += "\\u";
-  for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
-}
-
-bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 std::string trim(std::string_view text) {
   std::size_t begin = 0;
@@ -44,60 +19,14 @@ std::string trim(std::string_view text) {
 }  // namespace
 
 std::string utf8FromUtf16(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char16_t unit = text[i];
-    if (isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-      uint32_t codePoint = 0x10000 + ((static_cast<uint32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      appendUtf8(out, codePoint);
-      ++i;
-    } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
-      appendEscapedUnit(out, unit);
-    } else {
-      appendUtf8(out, unit);
-    }
-  }
-  return out;
+  return unicode::utf16ToUtf8(text, unicode::LoneSurrogate::Escape);
 }
 
 std::string utf8FromWide(std::wstring_view text) {
   return utf8FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
-std::u16string utf16FromUtf8(std::string_view text) {
-  std::u16string out;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    unsigned char lead = static_cast<unsigned char>(text[i]);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    uint32_t codePoint = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-    bool valid = length > 0 && i + length <= text.size();
-    for (int k = 1; valid && k < length; ++k) {
-      unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid && (codePoint < kSmallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))) {
-      valid = false;
-    }
-    if (!valid) {
-      out += u'\uFFFD';
-      ++i;
-      continue;
-    }
-    if (codePoint >= 0x10000) {
-      codePoint -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (codePoint >> 10));
-      out += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(codePoint);
-    }
-    i += length;
-  }
-  return out;
-}
+std::u16string utf16FromUtf8(std::string_view text) { return unicode::utf8ToUtf16(text); }
 
 std::wstring wideFromUtf8(std::string_view text) {
   std::u16string wide = utf16FromUtf8(text);

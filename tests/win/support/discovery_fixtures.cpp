@@ -4,7 +4,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "discovery/registry.h"
 #include "runtime/log_state.h"
+#include "runtime/paths.h"
 #include "standin_location.h"
 
 namespace launcher::testing {
@@ -14,6 +16,20 @@ std::string copyRuntime(const TempDirectory& directory, const std::string& name,
   std::filesystem::create_directories(target);
   std::filesystem::copy(std::string(STANDIN_DIR) + "\\" + name, target, std::filesystem::copy_options::recursive);
   return target;
+}
+
+std::string prepareRuntime(const TempDirectory& directory, RegistryCleanup& registry, const std::string& name,
+                           const std::string& relative, const std::string& version) {
+  const std::string home = copyRuntime(directory, name, relative);
+  scriptJava(home + "\\bin", "version_line=java version \"" + version + "\"\n");
+  registry.remove(HKEY_CURRENT_USER, "SOFTWARE\\orbenta\\velkor\\jvms\\" + pathKey(resolvedJavaExe(home)));
+  return home;
+}
+
+std::string resolvedJavaExe(const std::string& home) {
+  std::string exe = home + "\\bin\\java.exe";
+  lowerCasePath(exe);
+  return exe;
 }
 
 int javaInvocations(const std::string& binDirectory) {

@@ -16,6 +16,16 @@ namespace launcher::testing {
 // directory\relative and returns the copy's path.
 std::string copyRuntime(const TempDirectory& directory, const std::string& name, const std::string& relative);
 
+class RegistryCleanup;
+
+// A stand-in runtime copied to directory\relative that answers -version with
+// `java version "<version>"`, with no version cached for its java.exe yet.
+std::string prepareRuntime(const TempDirectory& directory, RegistryCleanup& registry, const std::string& name,
+                           const std::string& relative, const std::string& version);
+
+// home\bin\java.exe as discovery resolves it: absolute and lower case.
+std::string resolvedJavaExe(const std::string& home);
+
 // How often the stand-in java.exe in binDirectory was started.
 int javaInvocations(const std::string& binDirectory);
 
