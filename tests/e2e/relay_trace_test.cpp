@@ -51,6 +51,24 @@ INSTANTIATE_TEST_SUITE_P(
                       "MessageBoxW", "a,b) ret=1", "", 0x10, false}),
     [](const ::testing::TestParamInfo<TraceLineCase>& info) { return std::string(info.param.name); });
 
+// Wine drops a last character without marking the cut; a text that fills the
+// trace's buffer counts as possibly cut.
+TEST(MessageBoxLine, ATextThatFillsWinesBufferCountsAsCut) {
+  const auto line = [](std::size_t length, bool wide) {
+    return std::string("0190:Call user32.MessageBox") + (wide ? "W(00000000,00c93c90 L\"" : "A(00000000,00c93c90 \"") +
+           std::string(length, 'x') + "\",14002a066 " + (wide ? "L" : "") + "\"T\",00000000) ret=140001602";
+  };
+  for (bool wide : {true, false}) {
+    const std::size_t limit = wide ? 289 : 290;
+    auto below = parseMessageBoxCall(line(limit - 1, wide));
+    auto at = parseMessageBoxCall(line(limit, wide));
+    ASSERT_TRUE(below && at);
+    EXPECT_FALSE(below->cut) << wide;
+    EXPECT_TRUE(at->cut) << wide;
+    EXPECT_EQ(at->text.size(), limit);
+  }
+}
+
 TEST(MessageBoxLine, IndirectCallsShowOnlyTheirName) {
   auto box = parseMessageBoxCall("0190:Call user32.MessageBoxIndirectW(0021fc90) ret=1400016ea");
   ASSERT_TRUE(box.has_value());

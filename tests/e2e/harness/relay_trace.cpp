@@ -81,6 +81,12 @@ std::optional<std::vector<Argument>> parseArguments(std::string_view text) {
       while (at < text.size() && text[at] != '"') at += text[at] == '\\' ? 2 : 1;
       if (at >= text.size()) return std::nullopt;
       argument.text = decodeTraceString(text.substr(open, at - open), wide);
+      // Wine writes a string into a 300-byte buffer and stops once its
+      // escaped form passes byte 290, marking the cut with "..." behind the
+      // quote -- except when exactly one character was left, which it drops
+      // without the mark. A string that reached the limit may have been cut.
+      const std::size_t limit = wide ? 289 : 290;
+      if (at - open >= limit) argument.cut = true;
       ++at;
       if (text.substr(at, 3) == "...") {
         argument.cut = true;
