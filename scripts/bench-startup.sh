@@ -4,7 +4,9 @@
 #  - the launcher with a warm version cache and no log,
 #  - the launcher on a first run (the runtime's java.exe changed, so it is
 #    probed again),
-#  - a bare program that only loads the same jvm.dll and calls it (the floor),
+#  - a bare console program that only loads the same jvm.dll and calls it
+#    (the floor), and the same as a GUI program that first initialises the
+#    common controls as every launcher must (the floor of a GUI program),
 # side by side in one run. The stand-in jvm.dll measures and ends the process.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -59,8 +61,11 @@ measure() {  # label, command...
 
 : > "$work/medians"
 measure "bare jvm.dll loader" "$win/tests/bench/bare_loader.exe" "$(winpath "$work/jre/bin/server/jvm.dll")"
+measure "bare GUI loader" "$win/tests/bench/gui_loader.exe" "$(winpath "$work/jre/bin/server/jvm.dll")"
 measure "launcher, warm cache" "$work/bin/app.exe"
 measure "launcher, first run" "$work/bin/app.exe"
 awk 'NR == 1 { floorMs = $1; floorMem = $2 }
-     NR == 2 { printf "warm launcher / floor: time %.2fx, private memory %.2fx\n", $1 / floorMs, $2 / floorMem }
-     NR == 3 { printf "first run / floor:     time %.2fx, private memory %.2fx\n", $1 / floorMs, $2 / floorMem }' "$work/medians"
+     NR == 2 { guiMs = $1; guiMem = $2 }
+     NR == 3 { printf "warm launcher / floor:     time %.2fx, private memory %.2fx\n", $1 / floorMs, $2 / floorMem
+               printf "warm launcher / GUI floor: time %.2fx, private memory %.2fx\n", $1 / guiMs, $2 / guiMem }
+     NR == 4 { printf "first run / floor:         time %.2fx, private memory %.2fx\n", $1 / floorMs, $2 / floorMem }' "$work/medians"
