@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "harness/pe_layout.h"
 #include "harness/scenario.h"
 
 namespace e2e {
@@ -14,25 +15,9 @@ namespace {
 
 constexpr uint32_t kMbIconError = 0x10;
 
-uint32_t le32(const std::string& bytes, std::size_t at) {
-  uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) value |= uint32_t{static_cast<uint8_t>(bytes.at(at + i))} << (8 * i);
-  return value;
-}
-
-uint16_t le16(const std::string& bytes, std::size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes.at(at)) | static_cast<uint8_t>(bytes.at(at + 1)) << 8);
-}
-
 // Where the block starts: behind the raw data of the section that the last
 // section header describes.
-std::size_t blockStart(const std::string& exe) {
-  const uint32_t peHeader = le32(exe, 60);
-  const uint16_t sections = le16(exe, peHeader + 6);
-  const uint16_t optionalHeaderSize = le16(exe, peHeader + 20);
-  const std::size_t lastHeader = peHeader + 24 + optionalHeaderSize + 40u * (sections - 1u);
-  return le32(exe, lastHeader + 20) + le32(exe, lastHeader + 16);
-}
+std::size_t blockStart(const std::string& exe) { return blockPositionOf(exe).blockStart(); }
 
 TEST(StampedProbe, ReadsConfiguredSettingsDefaultsAndWideTexts) {
   Scenario s;
@@ -163,9 +148,9 @@ TEST_P(BrokenBlock, StopsWithOneErrorBox) {
     const std::size_t start = blockStart(exe);
     // What the cut points below rely on.
     ASSERT_EQ(exe.substr(start, 4), "\xD5\x13\xE4\xE8");
-    ASSERT_GT(le32(exe, start + 20), 1u) << "narrow entries";
-    ASSERT_EQ(le32(exe, start + kFirstNarrowEntry), 101u);
-    ASSERT_EQ(le32(exe, start + kFirstNarrowEntry + 4), sizeof kName - 1);
+    ASSERT_GT(littleEndian32(exe, start + 20), 1u) << "narrow entries";
+    ASSERT_EQ(littleEndian32(exe, start + kFirstNarrowEntry), 101u);
+    ASSERT_EQ(littleEndian32(exe, start + kFirstNarrowEntry + 4), sizeof kName - 1);
     c.damage(s, start);
   } else {
     s.copyExecutable("app");

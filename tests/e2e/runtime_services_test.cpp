@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "harness/pe_layout.h"
 #include "harness/scenario.h"
 
 namespace e2e {
@@ -62,47 +63,6 @@ std::string joined(const std::vector<std::string>& items) {
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
   return "[" + text + "]";
-}
-
-uint32_t le32(const std::string& bytes, std::size_t at) {
-  uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) value |= uint32_t{static_cast<uint8_t>(bytes.at(at + i))} << (8 * i);
-  return value;
-}
-
-uint16_t le16(const std::string& bytes, std::size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes.at(at)) | static_cast<uint8_t>(bytes.at(at + 1)) << 8);
-}
-
-// What the block reader logs while it looks for the block, computed from the
-// executable's own PE headers.
-struct BlockPosition {
-  uint16_t sections = 0;
-  uint16_t optionalHeaderSize = 0;
-  uint32_t lastSectionHeader = 0;
-  uint32_t rawDataSize = 0;
-  uint32_t rawDataOffset = 0;
-
-  std::size_t blockStart() const { return std::size_t{rawDataOffset} + rawDataSize; }
-  std::string logLines() const {
-    std::ostringstream lines;
-    lines << "number of sections: " << sections << "\r\n"
-          << "size of optional headers: " << optionalHeaderSize << "\r\n"
-          << "resSectionTableStart: " << lastSectionHeader << "\r\n"
-          << "rawDataSize: " << rawDataSize << ", rawDataOffset: " << rawDataOffset << "\r\n";
-    return lines.str();
-  }
-};
-
-BlockPosition blockPositionOf(const std::string& exe) {
-  BlockPosition position;
-  const uint32_t peHeader = le32(exe, 60);
-  position.sections = le16(exe, peHeader + 6);
-  position.optionalHeaderSize = le16(exe, peHeader + 20);
-  position.lastSectionHeader = peHeader + position.optionalHeaderSize + 40u * position.sections - 16u;
-  position.rawDataSize = le32(exe, position.lastSectionHeader + 16);
-  position.rawDataOffset = le32(exe, position.lastSectionHeader + 20);
-  return position;
 }
 
 // The first line of every log, and the empty line that the ctime text's own
@@ -259,7 +219,7 @@ TEST_P(SetupBrokenBlock, NamesTheLogThatStaysBehind) {
 
 std::size_t insideTheFirstNarrowText(const std::string& exe, std::size_t start) {
   // The catalogue's first setting, 101, is the name.
-  if (le32(exe, start + kFirstNarrowEntry) != 101u || le32(exe, start + kFirstNarrowEntry + 4) != sizeof kSetupName - 1)
+  if (littleEndian32(exe, start + kFirstNarrowEntry) != 101u || littleEndian32(exe, start + kFirstNarrowEntry + 4) != sizeof kSetupName - 1)
     return 0;
   return start + kFirstNarrowEntry + 8 + 4;
 }

@@ -45,10 +45,6 @@ class LoadDll : public ::testing::Test {
   std::string runtime(const std::string& name, const std::string& relative) {
     return prepareRuntime(dir, registry, name, relative, "1.6.0_20");
   }
-  static std::string lower(std::string path) {
-    lowerCasePath(path);
-    return path;
-  }
   TempDirectory dir;
   ProcessStateGuard guard;
   RegistryCleanup registry;
@@ -61,7 +57,7 @@ TEST_F(LoadDll, APreferredTypeThatIsMissingFallsBackInTheFixedOrder) {
   g_settings.narrow[setting::PreferredVmType] = std::string("server");
   LogCapture log;
   ASSERT_TRUE(load(true, home.c_str(), false));
-  const std::string bin = lower(home) + "\\bin";
+  const std::string bin = lowerCased(home) + "\\bin";
   const std::vector<std::string> lines = log.lines();
   std::vector<std::string> tried;
   for (const std::string& line : lines)
@@ -82,7 +78,7 @@ TEST_F(LoadDll, AJdkWithoutItsOwnLibraryLoadsFromItsRuntime) {
   const std::string javaExe = home + "\\bin\\java.exe";
   LogCapture log;
   ASSERT_TRUE(load(true, javaExe.c_str(), true));
-  const std::string bin = lower(home) + "\\bin";
+  const std::string bin = lowerCased(home) + "\\bin";
   EXPECT_EQ(environmentPath(), "C:\\windows\\system32;" + bin + "\\..\\jre\\bin");
   EXPECT_EQ(g_jvmLibrary.home, bin + "\\..");
   EXPECT_TRUE(log.contains("Setting PATH C:\\windows\\system32"));  // the first attempt was undone
@@ -97,7 +93,7 @@ TEST_F(LoadDll, AThirtyTwoBitRuntimeFailsToLoadAndNamesTheDirectory) {
   EXPECT_TRUE(log.contains("ERROR: Could not load functions"));
   EXPECT_EQ(shown, "The JVM found at " + home + " is damaged.\n\nLog: " + log.path() + "\n");
   EXPECT_EQ(environmentPath(), "C:\\windows\\system32");
-  EXPECT_EQ(g_jvmLibrary.home, lower(home) + "\\bin\\..");
+  EXPECT_EQ(g_jvmLibrary.home, lowerCased(home) + "\\bin\\..");
 }
 
 TEST_F(LoadDll, TheMessageFollowsTheKindOfSource) {

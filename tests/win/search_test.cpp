@@ -33,10 +33,6 @@ class Search : public ::testing::Test {
     location = "(unset)";
     return searchJvm(javaExe, location);
   }
-  static std::string lower(std::string path) {
-    lowerCasePath(path);
-    return path;
-  }
   TempDirectory dir;
   ProcessStateGuard guard;
   RegistryCleanup registry;
@@ -51,7 +47,7 @@ TEST_F(Search, TheFirstAcceptableEntryWinsAndGivesItsKind) {
   guard.setEnvironment("UNSET_VAR", std::nullopt);
   LogCapture log;
   EXPECT_EQ(search(), kEnvironmentVariable);
-  EXPECT_EQ(javaExe, lower(good + "\\bin\\java.exe"));
+  EXPECT_EQ(javaExe, lowerCased(good + "\\bin\\java.exe"));
   EXPECT_EQ(location, "MYAPP_JAVA_HOME");
   EXPECT_TRUE(log.contains("Testing location ..\\foo (type X)"));
   EXPECT_TRUE(log.contains("Testing location ..\\jre (type B)"));
@@ -64,7 +60,7 @@ TEST_F(Search, ARejectedDirectoryEntryIsAcceptedByTheRelativePass) {
   LogCapture log;
   EXPECT_EQ(search(), kJavaHomeDirectory);
   EXPECT_EQ(location, "..\\jre");
-  EXPECT_EQ(javaExe, lower(old + "\\bin\\java.exe"));
+  EXPECT_EQ(javaExe, lowerCased(old + "\\bin\\java.exe"));
   EXPECT_TRUE(log.contains("Testing relative location ..\\jre"));
   EXPECT_TRUE(log.contains(javaExe + " exists"));
 }
@@ -109,7 +105,7 @@ TEST_F(Search, AnEmptyPreferredLineTestsTheLaunchersOwnDirectory) {
   runtime("app\\bin", "1.6.0_20");  // a runtime whose home is the launcher's directory
   EXPECT_EQ(search(), kJavaHomeDirectory);
   EXPECT_EQ(location, "");
-  EXPECT_EQ(javaExe, lower(dir.file("app\\bin\\bin\\java.exe")));
+  EXPECT_EQ(javaExe, lowerCased(dir.file("app\\bin\\bin\\java.exe")));
 }
 
 TEST_F(Search, PreviousInstallationsUserHiveFirstThenTheFallbackVariables) {
@@ -123,7 +119,7 @@ TEST_F(Search, PreviousInstallationsUserHiveFirstThenTheFallbackVariables) {
                      dir.file("first") + ";;" + dir.file("nowhere"));
   LogCapture log;
   EXPECT_EQ(search(), kRegistry);
-  EXPECT_EQ(javaExe, lower(second + "\\bin\\java.exe"));
+  EXPECT_EQ(javaExe, lowerCased(second + "\\bin\\java.exe"));
   EXPECT_EQ(location, "(unset)");
   EXPECT_TRUE(log.contains("found JRE from previous installation (machine) " + javaExe));
 
@@ -156,7 +152,7 @@ TEST_F(Search, ForwardSlashesInAVariableBecomeBackslashes) {
   guard.setEnvironment("SLASHED", slashed);
   g_settings.narrow[setting::SearchSequence] = std::string("ESLASHED");
   EXPECT_EQ(search(), kEnvironmentVariable);
-  EXPECT_EQ(javaExe, lower(home + "\\bin\\java.exe"));
+  EXPECT_EQ(javaExe, lowerCased(home + "\\bin\\java.exe"));
 }
 
 TEST_F(Search, TheSearchPathEntryFindsJavaThroughPath) {
@@ -164,7 +160,7 @@ TEST_F(Search, TheSearchPathEntryFindsJavaThroughPath) {
   guard.setEnvironment("PATH", home + "\\bin");
   g_settings.narrow[setting::SearchSequence] = std::string("S");
   EXPECT_EQ(search(), kSearchPath);
-  EXPECT_EQ(javaExe, lower(home + "\\bin\\java.exe"));
+  EXPECT_EQ(javaExe, lowerCased(home + "\\bin\\java.exe"));
   EXPECT_EQ(location, "");
 }
 

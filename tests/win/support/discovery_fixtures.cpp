@@ -26,11 +26,12 @@ std::string prepareRuntime(const TempDirectory& directory, RegistryCleanup& regi
   return home;
 }
 
-std::string resolvedJavaExe(const std::string& home) {
-  std::string exe = home + "\\bin\\java.exe";
-  lowerCasePath(exe);
-  return exe;
+std::string lowerCased(std::string path) {
+  lowerCasePath(path);
+  return path;
 }
+
+std::string resolvedJavaExe(const std::string& home) { return lowerCased(home + "\\bin\\java.exe"); }
 
 int javaInvocations(const std::string& binDirectory) {
   std::ifstream in(binDirectory + "\\java-invocations.txt");

@@ -26,6 +26,9 @@ std::string prepareRuntime(const TempDirectory& directory, RegistryCleanup& regi
 // home\bin\java.exe as discovery resolves it: absolute and lower case.
 std::string resolvedJavaExe(const std::string& home);
 
+// The path as discovery turns it to lower case.
+std::string lowerCased(std::string path);
+
 // How often the stand-in java.exe in binDirectory was started.
 int javaInvocations(const std::string& binDirectory);
 
